@@ -21,3 +21,8 @@ bool wait_processing_events(int32_t ms);
 
 // Test seam and exit clean-up: current_index back to 0, current_entry emptied.
 void reset_presentation_state();
+
+// Called on the UI thread with true when an automatic chain starts and with false when it ends,
+// however it ends (the window uses it to keep the screen from blanking). Nested chains count as
+// one. nullptr removes it.
+void set_screen_blank_hook(void (*hook)(bool inhibit));
