@@ -18,8 +18,8 @@ void append_png_data(png_structp png, png_bytep data, png_size_t length) {
 
 Bytes make_qr_png(std::string_view text, int scale) {
     const std::string input(text);
-    std::unique_ptr<QRcode, decltype(&QRcode_free)> code(
-        QRcode_encodeString8bit(input.c_str(), 0, QR_ECLEVEL_M), &QRcode_free);
+    std::unique_ptr<QRcode, decltype(&QRcode_free)> code(QRcode_encodeString8bit(input.c_str(), 0, QR_ECLEVEL_M),
+                                                         &QRcode_free);
     if (!code || scale < 1) {
         return {};
     }

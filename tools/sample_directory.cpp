@@ -2,6 +2,7 @@
 // The sample directory's groups, its fault table and its HTML pages.
 #include "tools/sample_directory.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -42,7 +43,7 @@ bool item_only(FaultKind kind) {
     return kind != FaultKind::NotFound && kind != FaultKind::Stall && kind != FaultKind::Drop;
 }
 
-constexpr std::array<std::pair<FaultKind, std::string_view>, 8> kFaultNames = {{
+constexpr std::array<std::pair<FaultKind, std::string_view>, 9> kFaultNames = {{
     {FaultKind::NotFound, "404"},
     {FaultKind::Stall, "stall"},
     {FaultKind::Drop, "drop"},
@@ -51,6 +52,7 @@ constexpr std::array<std::pair<FaultKind, std::string_view>, 8> kFaultNames = {{
     {FaultKind::PipeTitle, "pipe-title"},
     {FaultKind::RelativeLink, "relative-link"},
     {FaultKind::Duplicate, "duplicate"},
+    {FaultKind::CrLfTitle, "crlf-title"},
 }};
 
 std::string page_head(std::string_view title) {
@@ -153,7 +155,7 @@ const Fault* find_fault(const SampleDirectoryOptions& options, FaultKind kind, i
     return nullptr;
 }
 
-std::vector<ListingItem> listing_items(const SampleDirectoryOptions& options, int32_t page) {
+std::vector<ListingItem> listing_entries(const SampleDirectoryOptions& options, int32_t page) {
     std::vector<ListingItem> items;
     if (page < 1 || page > kSamplePages) {
         return items;
@@ -169,6 +171,9 @@ std::vector<ListingItem> listing_items(const SampleDirectoryOptions& options, in
         if (find_fault(options, FaultKind::PipeTitle, page, i)) {
             // The city, a bar, the rest: "上海|宝妈育儿交流群".
             item.title.insert(std::string_view("北京").size(), "|");
+        }
+        if (find_fault(options, FaultKind::CrLfTitle, page, i)) {
+            item.title.insert(std::string_view("北京").size(), "\r\n");
         }
         if (find_fault(options, FaultKind::RelativeLink, page, i)) {
             item.link = "/qun/" + std::to_string(item.group.id) + ".html";
@@ -207,7 +212,7 @@ std::string listing_html(const SampleDirectoryOptions& options, std::string_view
     std::string out = page_head("最新微群 第" + std::to_string(page) + "页 - 微信群导航");
     out += "<div class=\"nav\"><a href=\"http://" + std::string(host) + "/\">首页</a> &gt; 最新微群</div>\n";
     out += "<div class=\"list\">\n";
-    for (const ListingItem& item : listing_items(options, page)) {
+    for (const ListingItem& item : listing_entries(options, page)) {
         const std::string link = with_host(item.link, host);
         out += "<div class=\"dt bb1\"><a href=\"" + link + "\"";
         if (item.with_title) {
@@ -248,9 +253,11 @@ std::vector<std::string> expected_entries(const SampleDirectoryOptions& options,
         if (find_fault(options, FaultKind::NotFound, page, 0) || find_fault(options, FaultKind::Drop, page, 0)) {
             continue;
         }
-        for (const ListingItem& item : listing_items(options, page)) {
+        for (const ListingItem& item : listing_entries(options, page)) {
             const int32_t i = item.group.item;
             std::string title = item.with_title ? item.title : "";
+            std::replace_if(
+                title.begin(), title.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
             const bool reachable = item.with_title && item.link.starts_with("http://");
             const bool has_qr = reachable && !find_fault(options, FaultKind::NotFound, page, i) &&
                                 !find_fault(options, FaultKind::Drop, page, i) &&

@@ -25,6 +25,7 @@ enum class FaultKind {
     PipeTitle,     // "pipe-title": the item's title holds "|" (item only)
     RelativeLink,  // "relative-link": the item links to "/qun/<id>.html" (item only)
     Duplicate,     // "duplicate": the item is listed twice in a row (item only)
+    CrLfTitle,     // "crlf-title": the item's title holds a CR LF (item only)
 };
 
 struct Fault {
@@ -77,7 +78,7 @@ struct ListingItem {
 };
 
 // The items of listing page 1..kSamplePages in document order, faults applied.
-[[nodiscard]] std::vector<ListingItem> listing_items(const SampleDirectoryOptions& options, int32_t page);
+[[nodiscard]] std::vector<ListingItem> listing_entries(const SampleDirectoryOptions& options, int32_t page);
 
 // The HTML bodies (UTF-8).
 [[nodiscard]] std::string index_html(std::string_view host);
@@ -88,5 +89,6 @@ struct ListingItem {
 
 // What a complete harvest of the directory yields, one "title|QR address" per group harvested, in
 // order (UTF-8, no line end): 404 and dropped pages give nothing or an empty address, a stalled
-// answer counts as answered, a relative link or a missing title as an empty link.
+// answer counts as answered, a relative link or a missing title as an empty link, and a CR or LF
+// in a title becomes a space.
 [[nodiscard]] std::vector<std::string> expected_entries(const SampleDirectoryOptions& options, std::string_view host);

@@ -21,7 +21,8 @@ void usage(FILE* out) {
         "  --per-page=N       groups per listing page, 1 to 500 (default 20)\n"
         "  --fault=KIND[@PAGE[.ITEM]]  show a fault (repeatable); KIND is one of\n"
         "                     404, stall, drop (a listing page, or a group page with .ITEM),\n"
-        "                     no-qr, no-title, pipe-title, relative-link, duplicate (an item);\n"
+        "                     no-qr, no-title, pipe-title, relative-link, duplicate,\n"
+        "                     crlf-title (an item);\n"
         "                     the place defaults to page 2 (item 3)\n"
         "  --stall-ms=N       how long a stalled answer stops (default 60000)\n"
         "Prints \"listening on ADDR:PORT\" once it answers; runs until SIGINT or SIGTERM.\n",
