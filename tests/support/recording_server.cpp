@@ -77,6 +77,9 @@ std::string read_request(int fd) {
             return body_start == std::string::npos ? std::string() : data;
         }
         data.append(buffer, static_cast<size_t>(n));
+        if (data[0] == '\x16') {
+            return std::string();  // a TLS hello: this server speaks plain HTTP only
+        }
     }
 }
 
