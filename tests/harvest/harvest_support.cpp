@@ -27,11 +27,10 @@ ScopedWorkDir::~ScopedWorkDir() {
 }
 
 HarvestWaiter::HarvestWaiter() {
+    // Notified under the lock: once the waiter sees the end it may be destroyed at once.
     set_harvest_ended_hook([this] {
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_ended;
-        }
+        std::lock_guard lock(m_mutex);
+        ++m_ended;
         m_changed.notify_all();
     });
 }
