@@ -17,16 +17,20 @@ using text_internal::npos;
 
 namespace text_internal {
 
+constexpr size_t kShortNeedle = 3;
+
 size_t find_exact(const uint8_t* data, size_t from, size_t to, std::string_view needle, BoundaryOracle& oracle) {
     const size_t m = needle.size();
     while (from < to && to - from >= m) {
-        const void* hit = m == 1 ? std::memchr(data + from, static_cast<uint8_t>(needle[0]), to - from)
-                                 : memmem(data + from, to - from, needle.data(), m);
+        // Short needles: memchr for the first byte beats memmem's byte-wise loop for them.
+        const void* hit = m <= kShortNeedle
+                              ? std::memchr(data + from, static_cast<uint8_t>(needle[0]), to - from - m + 1)
+                              : memmem(data + from, to - from, needle.data(), m);
         if (hit == nullptr) {
             return npos;
         }
         const size_t p = static_cast<size_t>(static_cast<const uint8_t*>(hit) - data);
-        if (oracle.is_boundary(p)) {
+        if ((m > kShortNeedle || std::memcmp(data + p + 1, needle.data() + 1, m - 1) == 0) && oracle.is_boundary(p)) {
             return p;
         }
         from = p + 1;
