@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "app/qt_window.h"
+#include "app/screensaver.h"
 #include "app/skin.h"
 #include "groups/presentation.h"
 #include "groups/store.h"
@@ -56,6 +57,7 @@ void prepare_process() {
     QApplication::setFont(face);
     set_process_events_hook(+[] { QCoreApplication::processEvents(); });
     install_window(&qt_controls(), &qt_pump());
+    set_screen_blank_hook(set_screen_blank_inhibited);
 }
 
 std::unique_ptr<MainWindow> open_main_window() {
