@@ -165,7 +165,8 @@ bool file_write_all_parts(std::string_view path, std::span<const std::span<const
     const std::string dir = dir_of(target);
     struct stat st;
     const bool exists = stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) {
+    // A file that may not be written is not replaced either (a read-only list stays as it is).
+    if (exists && (!S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0)) {
         return false;
     }
     const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~current_umask());
@@ -176,11 +177,12 @@ bool file_write_all_parts(std::string_view path, std::span<const std::span<const
         (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + "." + base + ".XXXXXX";
     const int fd = mkstemp(tmp.data());
     if (fd < 0) {
-        // A missing directory creates nothing; a directory that refuses new files is written in place.
-        if (errno == ENOENT || errno == ENOTDIR) {
-            return false;
+        // Only a directory that refuses new files is written in place; any other failure (a missing
+        // directory, a full disk) leaves everything as it was.
+        if (errno == EACCES || errno == EPERM) {
+            return write_in_place(target, parts);
         }
-        return write_in_place(target, parts);
+        return false;
     }
     bool ok = fchmod(fd, mode) == 0 && write_all(fd, parts) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;

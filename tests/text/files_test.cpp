@@ -156,6 +156,15 @@ TEST_F(FilesTest, WriteAllInPlaceWhenTheDirectoryRefusesNewFiles) {
     EXPECT_EQ(names(), std::vector<std::string>{"list.txt"});
 }
 
+TEST_F(FilesTest, WriteAllLeavesAReadOnlyFileAlone) {
+    ASSERT_TRUE(file_write_all(path("list.txt"), b("old")));
+    ASSERT_EQ(chmod(path("list.txt").c_str(), 0444), 0);
+    const std::string list = path("list.txt");
+    EXPECT_TRUE(run_without_privileges(m_dir, [&] { return !file_write_all(list, b("new")); }));
+    EXPECT_EQ(file_read_all(list), b("old"));
+    EXPECT_EQ(names(), std::vector<std::string>{"list.txt"});
+}
+
 TEST_F(FilesTest, ExistsWithWildcardsInTheLastComponentOnly) {
     ASSERT_TRUE(file_write_all(path("weiqun.txt"), b("x")));
     fs::create_directory(path("sub"));
