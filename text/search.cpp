@@ -255,6 +255,8 @@ Text text_replace_all(std::string_view text, std::string_view sought, std::strin
     return out;
 }
 
+constexpr size_t kReserveFrom = 1 << 16;
+
 TextArray text_split(std::string_view text, std::string_view delimiter) {
     TextArray out;
     if (text.empty()) {
@@ -266,6 +268,21 @@ TextArray text_split(std::string_view text, std::string_view delimiter) {
     }
     const uint8_t* data = bytes_of(text);
     const size_t len = text.size();
+    // Sizing the array once spares regrowing it (and moving every piece) for long lists; the count
+    // may include trail-byte look-alikes, so it is capped at one element per 32 bytes of text.
+    if (len >= kReserveFrom) {
+        size_t count = 1;
+        const auto first = static_cast<uint8_t>(delimiter[0]);
+        for (size_t p = 0; p + delimiter.size() <= len; ++p) {
+            const void* hit = std::memchr(data + p, first, len - delimiter.size() + 1 - p);
+            if (hit == nullptr) {
+                break;
+            }
+            p = static_cast<size_t>(static_cast<const uint8_t*>(hit) - data);
+            count += std::memcmp(data + p, delimiter.data(), delimiter.size()) == 0 ? 1 : 0;
+        }
+        out.reserve(std::min(count, len / 32 + 1));
+    }
     BoundaryOracle oracle(data, 0);
     size_t piece = 0;
     for (;;) {

@@ -317,3 +317,13 @@ TEST(Differential, FastSearchesAgreeWithThePlainWalk) {
         ASSERT_EQ(text_to_lower(t), plain::to_lower(t));
     }
 }
+
+TEST(Differential, LongSplitAgreesWithThePlainWalk) {
+    // Long enough for the array to be sized up front; "|" also appears as trail bytes.
+    std::string t;
+    for (int i = 0; i < 20000; ++i) {
+        t += (i % 3 == 0) ? "\x81|\x81|" : "ab|";
+    }
+    EXPECT_EQ(text_split(t, "|"), plain::split(t, "|"));
+    EXPECT_EQ(text_split(t, "b|"), plain::split(t, "b|"));
+}
