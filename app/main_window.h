@@ -37,6 +37,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     PicturePanel* m_picture1;
@@ -49,6 +50,7 @@ private:
     QPushButton* m_harvest;
     QLabel* m_status;
     QLabel* m_info;
+    bool m_painted = false;
 };
 
 // The window's creation handler: both panels to mode 2, the built-in picture in 图片框2, the list

@@ -168,9 +168,9 @@ TEST_F(PictureTest, RecognisesEachFormatByItsFirstEightBytes) {
 }
 
 TEST_F(PictureTest, DecodesEveryFormatToItsPixels) {
-    const char* names[] = {"red_blue.bmp",      "red_blue.jpg",       "red_blue.png",
-                           "red_blue.ico",      "red_blue.cur",       "red_blue.gif",
-                           "red_blue_8bit.pcx", "red_blue_24bit.pcx", "interlaced_rgba.png"};
+    const char* names[] = {"red_blue.bmp",        "red_blue.jpg", "red_blue.png",      "red_blue.ico",
+                           "red_blue.cur",        "red_blue.gif", "red_blue_8bit.pcx", "red_blue_24bit.pcx",
+                           "interlaced_rgba.png", "cmyk.jpg",     "progressive.jpg"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
         const DecodedPicture picture = decode_picture(fixture(name));
