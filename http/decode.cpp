@@ -1,8 +1,9 @@
 // File: http/decode.cpp
 // UTF-8 and UTF-16 to code page 936 on ICU: its UTF-8 decoder with U+FFFD substitution, the
 // windows-936-2000 table without fallbacks and a callback that writes one "?" per unmappable code
-// point. Bodies are converted in blocks split where no combining sequence can straddle the cut;
-// only a block holding a combining mark is copied for composition.
+// point. Bodies are converted in blocks split where no combining sequence can straddle the cut; a
+// block that cannot hold a combining mark goes through ICU's direct UTF-8 to code page path, only
+// the others are decoded to UTF-16 and composed before mapping.
 #include "http/decode.h"
 
 #include <unicode/normalizer2.h>
@@ -17,6 +18,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+
+#include "http/internal/mark_scan.h"
 
 namespace {
 
@@ -104,22 +107,56 @@ struct ConverterClose {
 };
 using Converter = std::unique_ptr<UConverter, ConverterClose>;
 
-// The calling thread's converter to code page 936, reset; nullptr when ICU has no such table.
-UConverter* gbk_converter() {
-    thread_local Converter converter = [] {
+// The calling thread's converters: UTF-8 and code page 936 (fallbacks off, one "?" per unmappable
+// code point). Null members when ICU lacks a table.
+struct Converters {
+    Converter utf8;
+    Converter gbk;
+};
+
+const Converters& converters() {
+    thread_local const Converters c = [] {
+        Converters made;
         UErrorCode err = U_ZERO_ERROR;
-        Converter c(ucnv_open("windows-936-2000", &err));
-        if (U_FAILURE(err)) {
-            return Converter();
+        Converter utf8(ucnv_open("UTF-8", &err));
+        Converter gbk(ucnv_open("windows-936-2000", &err));
+        if (U_SUCCESS(err)) {
+            ucnv_setFallback(gbk.get(), false);
+            ucnv_setFromUCallBack(gbk.get(), write_question_mark, nullptr, nullptr, nullptr, &err);
         }
-        ucnv_setFallback(c.get(), false);
-        ucnv_setFromUCallBack(c.get(), write_question_mark, nullptr, nullptr, nullptr, &err);
-        return U_SUCCESS(err) ? std::move(c) : Converter();
+        if (U_SUCCESS(err)) {
+            made.utf8 = std::move(utf8);
+            made.gbk = std::move(gbk);
+        }
+        return made;
     }();
-    if (converter) {
-        ucnv_resetFromUnicode(converter.get());
+    return c;
+}
+
+// The calling thread's output buffer of at least n bytes (grown, never zero-filled again).
+char* scratch(size_t n) {
+    thread_local std::string buffer;
+    if (buffer.size() < n) {
+        buffer.resize(n);
     }
-    return converter.get();
+    return buffer.data();
+}
+
+// Appends the GBK form of UTF-8 bytes that hold no combining mark, in one pass of ICU's own
+// UTF-8 to code page conversion (U+FFFD per ill-formed subpart, as u_strFromUTF8WithSub).
+void append_gbk_direct(const Converters& c, const uint8_t* p, size_t n, Text& out) {
+    char* const begin = scratch(2 * n + 1);
+    char* target = begin;
+    const char* source = reinterpret_cast<const char*>(p);
+    UChar pivot[1024];
+    UChar* pivot_source = pivot;
+    UChar* pivot_target = pivot;
+    UErrorCode err = U_ZERO_ERROR;
+    ucnv_convertEx(c.gbk.get(), c.utf8.get(), &target, begin + 2 * n + 1, &source, source + n, pivot, &pivot_source,
+                   &pivot_target, pivot + 1024, true, true, &err);
+    if (U_SUCCESS(err)) {
+        out.append(begin, target);
+    }
 }
 
 // Appends the GBK form of the units (code points whole) to out.
@@ -131,13 +168,14 @@ void append_gbk(UConverter* cnv, const char16_t* p, size_t n, Text& out) {
         n = composed.size();
     }
     // Every BMP character is at most two bytes in this table and a surrogate pair becomes one "?".
-    const size_t at = out.size();
-    out.resize(at + 2 * n + 1);
-    char* target = out.data() + at;
+    char* const begin = scratch(2 * n + 1);
+    char* target = begin;
     const UChar* source = reinterpret_cast<const UChar*>(p);
     UErrorCode err = U_ZERO_ERROR;
-    ucnv_fromUnicode(cnv, &target, out.data() + out.size(), &source, source + n, nullptr, true, &err);
-    out.resize(U_SUCCESS(err) ? static_cast<size_t>(target - out.data()) : at);
+    ucnv_fromUnicode(cnv, &target, begin + 2 * n + 1, &source, source + n, nullptr, true, &err);
+    if (U_SUCCESS(err)) {
+        out.append(begin, target);
+    }
 }
 
 // Appends the UTF-16 units of the UTF-8 bytes to out (the bytes end before a lead or ASCII byte).
@@ -192,18 +230,23 @@ Text utf8_to_gbk(const Bytes& body) {
     // A NUL byte decodes to U+0000 and nothing else maps to a zero byte, so the text ends there.
     const void* nul = body.empty() ? nullptr : std::memchr(body.data(), 0, body.size());
     const size_t size = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - body.data()) : body.size();
-    UConverter* cnv = gbk_converter();
+    const Converters& c = converters();
     Text out;
-    if (size == 0 || cnv == nullptr) {
+    if (size == 0 || !c.gbk) {
         return out;
     }
     out.reserve(size);
     std::u16string units;
     for (size_t begin = 0; begin < size;) {
         const size_t end = block_end(body.data(), begin, size);
-        units.clear();
-        append_utf16(body.data() + begin, end - begin, units);
-        append_gbk_blocks(cnv, units.data(), units.size(), out);
+        if (!http_internal::utf8_may_hold_mark(body.data() + begin, end - begin)) {
+            append_gbk_direct(c, body.data() + begin, end - begin, out);
+        } else {
+            units.clear();
+            append_utf16(body.data() + begin, end - begin, units);
+            ucnv_resetFromUnicode(c.gbk.get());
+            append_gbk_blocks(c.gbk.get(), units.data(), units.size(), out);
+        }
         begin = end;
     }
     return out;
@@ -234,10 +277,11 @@ Text utf16_to_gbk(const Bytes& utf16le) {
         }
         units.push_back(u);
     }
-    UConverter* cnv = gbk_converter();
+    const Converters& c = converters();
     Text out;
-    if (cnv != nullptr && !units.empty()) {
-        append_gbk_blocks(cnv, units.data(), units.size(), out);
+    if (c.gbk && !units.empty()) {
+        ucnv_resetFromUnicode(c.gbk.get());
+        append_gbk_blocks(c.gbk.get(), units.data(), units.size(), out);
     }
     return out;
 }

@@ -4,8 +4,12 @@
 #include "http/decode.h"
 
 #include <gtest/gtest.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
 
 #include <string>
+
+#include "http/internal/mark_scan.h"
 
 namespace {
 
@@ -123,6 +127,30 @@ TEST(Decode, LiteralsOfTheProgram) {
     // 鹊桥扫码通 as the program writes it.
     EXPECT_EQ(utf8_to_gbk(bytes("\xe9\xb9\x8a\xe6\xa1\xa5\xe6\x89\xab\xe7\xa0\x81\xe9\x80\x9a")),
               "\xc8\xb5\xc7\xc5\xc9\xa8\xc2\xeb\xcd\xa8");
+}
+
+// The quick scan that lets text skip the composition step must flag every combining mark.
+TEST(Decode, MarkScanFlagsEveryCombiningMark) {
+    for (UChar32 c = 0; c <= 0x10FFFF; ++c) {
+        if ((U_GET_GC_MASK(c) & U_GC_M_MASK) == 0) {
+            continue;
+        }
+        uint8_t utf8[4];
+        int32_t n = 0;
+        U8_APPEND_UNSAFE(utf8, n, c);
+        ASSERT_TRUE(http_internal::utf8_may_hold_mark(utf8, static_cast<size_t>(n))) << std::hex << c;
+        // Inside a longer text, at every offset within a group of sixteen bytes.
+        std::string text(40, 'a');
+        text.insert(static_cast<size_t>(c % 17), reinterpret_cast<const char*>(utf8), static_cast<size_t>(n));
+        ASSERT_TRUE(http_internal::utf8_may_hold_mark(reinterpret_cast<const uint8_t*>(text.data()), text.size()))
+            << std::hex << c;
+    }
+    const std::string plain = "<p>\xe4\xb8\xad\xef\xbc\x8c\xe3\x80\x82\xe2\x80\x9c\xeb\x82\x98</p>";  // 中，。“나
+    std::string longer;
+    for (int i = 0; i < 20; ++i) {
+        longer += plain;
+        EXPECT_FALSE(http_internal::utf8_may_hold_mark(reinterpret_cast<const uint8_t*>(longer.data()), longer.size()));
+    }
 }
 
 }  // namespace
