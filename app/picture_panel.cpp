@@ -87,7 +87,7 @@ void PicturePanel::paintEvent(QPaintEvent*) {
     }
     const QRect target = place_picture(m_mode, size(), m_image.size());
     // Enlarging in device pixels (a scaled screen, mode 0 or 1): keep the modules' hard edges.
-    const qreal dpr = devicePixelRatioF();
+    const qreal dpr = painter.device()->devicePixelRatioF();
     const bool enlarging = target.width() * dpr >= m_image.width() && target.height() * dpr >= m_image.height();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, !enlarging);
     painter.drawImage(target, m_image);

@@ -300,4 +300,26 @@ TEST_F(PictureTest, ModeTwoDrawsAtTheComputedPlace) {
     EXPECT_EQ(shot.pixel(307, 297), bg);
 }
 
+TEST_F(PictureTest, EnlargedForAScaledScreenWithoutSmoothing) {
+    // A 2 x 1 picture, black then white, drawn at natural size on a device of scale 2.
+    QImage two(2, 1, QImage::Format_RGB32);
+    two.setPixel(0, 0, qRgb(0, 0, 0));
+    two.setPixel(1, 0, qRgb(255, 255, 255));
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(two.save(&buffer, "PNG"));
+    PicturePanel panel;
+    panel.resize(10, 10);
+    panel.set_display_mode(0);
+    panel.set_picture(Bytes(encoded.begin(), encoded.end()));
+    QImage device(20, 20, QImage::Format_RGB32);
+    device.setDevicePixelRatio(2);
+    panel.render(&device);
+    // Each picture pixel became a sharp 2 x 2 block: no grey where black meets white.
+    EXPECT_EQ(device.pixel(1, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(device.pixel(2, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(device.pixel(3, 1), qRgb(255, 255, 255));
+}
+
 }  // namespace
