@@ -72,6 +72,7 @@ MainWindow::MainWindow() {
     m_auto->setChecked(false);
     m_next = place(new QPushButton(text_to_qstring(kNextCaption), this), u"按钮2", 440, 480, 136, 56);
     m_status = place(plain_label(this), u"提示", 432, 16, 352, 32);
+    m_status->setWordWrap(true);  // a long status takes a second line rather than being cut
     m_info = place(plain_label(this), u"信息", 8, 9, 416, 32);
     m_picture1 = place(new PicturePanel(this), u"图片框1", 8, 49, 416, 495);
     m_harvest = place(new QPushButton(text_to_qstring(kHarvestCaption), this), u"按钮1", 616, 480, 128, 56);

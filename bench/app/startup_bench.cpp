@@ -104,6 +104,7 @@ void BM_StartupToFirstPaint(benchmark::State& state) {
     }
     static const Copy copy = [] {
         Copy c = make_copy();
+        std::atexit([] { fs::remove_all(copy.dir); });
         long ignored = 0;
         one_start(c, &ignored);  // warms the font cache and writes SkinH_EL.dll
         return c;
