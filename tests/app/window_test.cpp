@@ -305,6 +305,27 @@ TEST_F(WindowTest, SkinsAreWellFormedAndDistinct) {
     EXPECT_TRUE(embedded_skin(34).empty());
 }
 
+// Qt's complaints about a style sheet, collected while skins are applied.
+QStringList g_style_warnings;
+void collect_style_warnings(QtMsgType, const QMessageLogContext&, const QString& message) {
+    if (message.contains(QStringLiteral("style"), Qt::CaseInsensitive)) {
+        g_style_warnings << message;
+    }
+}
+
+TEST_F(WindowTest, EverySkinParsesAndPaints) {
+    MainWindow& w = open();
+    g_style_warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collect_style_warnings);
+    for (int n = 1; n <= 33; ++n) {
+        ASSERT_TRUE(apply_skin(n));
+        EXPECT_FALSE(w.grab().isNull());
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(g_style_warnings.isEmpty()) << g_style_warnings.join(QStringLiteral("\n")).toStdString();
+    ASSERT_TRUE(apply_skin(13));
+}
+
 TEST_F(WindowTest, ApplySkinHandsOverTheSkinOrAnEmptyResource) {
     for (int n : {0, 34}) {
         SCOPED_TRACE(n);
