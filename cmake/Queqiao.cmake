@@ -10,10 +10,9 @@ function(queqiao_test name)
     add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/sanitizer_defaults.cpp)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-    set(env "QT_QPA_PLATFORM=offscreen;QUEQIAO_TEST_NONMODAL=1;QUEQIAO_BUILD_DIR=${PROJECT_BINARY_DIR}")
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 120
-        PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+        PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 300)
 endfunction()
 
 # queqiao_bench(name SOURCES ... LIBS ...): a Google Benchmark executable (not run by CTest).

@@ -63,9 +63,9 @@ std::string page_head(std::string_view title) {
 }
 }  // namespace
 
-std::optional<Fault> parse_fault(std::string_view spec) {
-    const size_t at = spec.find('@');
-    const std::string_view name = spec.substr(0, at);
+std::optional<Fault> parse_fault(std::string_view text) {
+    const size_t at = text.find('@');
+    const std::string_view name = text.substr(0, at);
     std::optional<FaultKind> kind;
     for (const auto& [k, n] : kFaultNames) {
         if (n == name) {
@@ -79,7 +79,7 @@ std::optional<Fault> parse_fault(std::string_view spec) {
     if (at == std::string_view::npos) {
         return fault;
     }
-    const std::string_view place = spec.substr(at + 1);
+    const std::string_view place = text.substr(at + 1);
     const size_t dot = place.find('.');
     const auto page = read_number(place.substr(0, dot));
     if (!page || *page < 1 || *page > kSamplePages) {

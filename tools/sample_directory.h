@@ -36,7 +36,7 @@ struct Fault {
 
 // Reads "KIND[@PAGE[.ITEM]]", e.g. "404@3", "stall@2.5", "no-title". Without a place: page 2, and
 // item 3 for the kinds that only apply to items. nullopt for an unknown kind or a bad place.
-[[nodiscard]] std::optional<Fault> parse_fault(std::string_view spec);
+[[nodiscard]] std::optional<Fault> parse_fault(std::string_view text);
 [[nodiscard]] std::string_view fault_name(FaultKind kind);
 
 struct SampleDirectoryOptions {

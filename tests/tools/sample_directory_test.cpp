@@ -64,7 +64,7 @@ size_t count_of(const std::string& text, const std::string& part) {
 
 TEST(SampleDirectory, FaultOptions) {
     struct Case {
-        const char* spec;
+        const char* option;
         bool ok;
         FaultKind kind;
         int32_t page, item;
@@ -89,8 +89,8 @@ TEST(SampleDirectory, FaultOptions) {
         {"", false, {}, 0, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.spec);
-        const auto fault = parse_fault(c.spec);
+        SCOPED_TRACE(c.option);
+        const auto fault = parse_fault(c.option);
         ASSERT_EQ(fault.has_value(), c.ok);
         if (fault) {
             EXPECT_EQ(fault->kind, c.kind);
