@@ -12,13 +12,14 @@ namespace {
 constexpr std::string_view kFileName = "weiqun.txt";
 constexpr std::string_view kSeparator = "|";
 constexpr std::string_view kLineEnd = "\r\n";
+}  // namespace
 
-Text one_line(std::string_view part) {
-    Text out(part);
-    std::replace_if(out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+Text text_on_one_line(std::string_view text) {
+    Text out(text);
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     return out;
 }
-}  // namespace
 
 Text group_list_path() {
     const Text dir = current_directory();
@@ -53,9 +54,13 @@ bool save_group_list() {
 }
 
 Text group_entry_line(const GroupEntry& entry) {
-    return text_concat(one_line(entry.title), kSeparator, one_line(entry.address), kLineEnd);
+    return text_concat(text_on_one_line(entry.title), kSeparator, text_on_one_line(entry.address), kLineEnd);
 }
 
-Text entry_title(std::string_view line) { return text_before(line, kSeparator); }
+Text entry_title(std::string_view line) {
+    return text_before(line, kSeparator);
+}
 
-Text entry_address(std::string_view line) { return text_after_last(line, kSeparator); }
+Text entry_address(std::string_view line) {
+    return text_after_last(line, kSeparator);
+}

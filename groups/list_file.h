@@ -27,6 +27,9 @@ void load_group_list();
 // Writes the whole store to weiqun.txt (atomically). False when the write failed or the path is unknown.
 bool save_group_list();
 
+// The text with every CR and LF turned into a space, so that it fits on one line.
+[[nodiscard]] Text text_on_one_line(std::string_view text);
+
 // The line for one group, title "|" address CR LF, with any CR or LF inside either part turned
 // into a space so that one group always stays one line.
 [[nodiscard]] Text group_entry_line(const GroupEntry& entry);

@@ -4,7 +4,6 @@
 // UI thread in order; the store is appended to directly, one whole entry at a time.
 #include "harvest/harvest.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
@@ -34,13 +33,6 @@ std::function<void()> g_ended_hook;
 
 enum class ItemEnd { Next, Stop, Closing };
 
-// CR and LF become spaces, so the title shown is the title stored.
-Text one_line(Text text) {
-    std::replace_if(
-        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    return text;
-}
-
 bool stop_box_ticked() {
     const Controls* controls = window_controls();
     return controls != nullptr && controls->auto_switch();
@@ -49,9 +41,10 @@ bool stop_box_ticked() {
 // One group: title and link cut out, group page fetched, then shown, appended and counted.
 // Once the program is closing nothing more of it is shown or kept.
 ItemEnd harvest_item(const Text& item, int32_t page, int32_t position) {
-    const Text title = one_line(item_title(item));
+    // CR and LF become spaces, so the title shown is the title stored.
+    const Text title = text_on_one_line(item_title(item));
     const Text group_page = fetch_page(item_link(item));
-    const Text qr_address = one_line(group_qr_address(group_page));
+    const Text qr_address = text_on_one_line(group_qr_address(group_page));
     if (program_closing()) {
         return ItemEnd::Closing;
     }
