@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -21,33 +19,12 @@
 #include "harvest/harvest.h"
 #include "harvest/harvest_support.h"
 #include "support/qr_decode.h"
+#include "support/qt_app.h"
 #include "text/files.h"
 #include "text/services.h"
 #include "tools/sample_server.h"
 
 namespace {
-
-QApplication* ensure_qapp() {
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return app;
-    }
-    static int argc = 1;
-    static char name[] = "harvest_e2e_test";
-    static char* argv[] = {name, nullptr};
-    return new QApplication(argc, argv);  // lives for the whole test process
-}
-
-// Turns the event loop until done() holds or the time is up, blocking between events.
-bool wait_for(const std::function<bool()>& done, int timeout_ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < timeout_ms) {
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
-}
 
 class HarvestEndToEnd : public ::testing::Test {
 protected:

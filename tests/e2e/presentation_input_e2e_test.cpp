@@ -25,6 +25,7 @@
 #include "app/start.h"
 #include "groups/presentation.h"
 #include "http/request.h"
+#include "support/qt_app.h"
 #include "support/recording_server.h"
 #include "text/files.h"
 #include "tools/qr_png.h"
@@ -142,11 +143,7 @@ TEST(PresentationInputE2eTest, ClicksDuringADownloadAreHandledAfterItInOrder) {
     QElapsedTimer clock;
     PressClock presses(clock);
     window->next_button()->installEventFilter(&presses);
-    for (int i = 0; i < 500 && !(window->windowHandle() && window->windowHandle()->isExposed()); ++i) {
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    wait_for([&] { return window->windowHandle() && window->windowHandle()->isExposed(); });
     ASSERT_TRUE(window->windowHandle()->isExposed());
 
     const QPoint target = window->next_button()->mapToGlobal(window->next_button()->rect().center());
