@@ -13,6 +13,7 @@
 
 namespace {
 
+using http_internal::CappedBody;
 using http_internal::Easy;
 using http_internal::Slist;
 
@@ -48,22 +49,6 @@ Client& client() {
         return made;
     }();
     return *c;
-}
-
-struct Download {
-    Bytes body;
-    bool over_cap = false;
-};
-
-size_t on_body(char* data, size_t size, size_t count, void* user) {
-    auto& d = *static_cast<Download*>(user);
-    const size_t n = size * count;
-    if (d.body.size() + n > kImageCap) {
-        d.over_cap = true;
-        return 0;
-    }
-    d.body.insert(d.body.end(), data, data + n);
-    return n;
 }
 
 struct UrlDeleter {
@@ -105,7 +90,7 @@ Bytes http_get_bytes(std::string_view url) {
         return {};
     }
     CURL* h = easy.get();
-    Download d;
+    CappedBody d(kImageCap);
     const Slist headers(curl_slist_append(nullptr, "Pragma: no-cache"));
     bool ok = http_internal::set_common_options(h);
     ok &= curl_easy_setopt(h, CURLOPT_URL, target->c_str()) == CURLE_OK;
@@ -117,7 +102,7 @@ Bytes http_get_bytes(std::string_view url) {
     ok &= curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK;
     ok &= curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L) == CURLE_OK;
     ok &= curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(http_timeouts().image_total.count())) == CURLE_OK;
-    ok &= curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, on_body) == CURLE_OK;
+    ok &= curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, http_internal::write_capped_body) == CURLE_OK;
     ok &= curl_easy_setopt(h, CURLOPT_WRITEDATA, &d) == CURLE_OK;
     if (!ok) {
         return {};
@@ -127,5 +112,5 @@ Bytes http_get_bytes(std::string_view url) {
     if (d.over_cap || rc == CURLE_ABORTED_BY_CALLBACK) {
         return {};
     }
-    return std::move(d.body);
+    return std::move(d.bytes);
 }

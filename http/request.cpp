@@ -24,22 +24,10 @@ constexpr int32_t kHeaderBuffer = 5000;  // a block must fit with its terminatin
 
 // What one perform collects.
 struct Response {
-    Bytes body;
-    bool over_cap = false;
+    http_internal::CappedBody body{kBodyCap};
     Text block;  // the header block of the latest response, lines ended CR LF
     bool block_complete = false;
 };
-
-size_t on_body(char* data, size_t size, size_t count, void* user) {
-    auto& r = *static_cast<Response*>(user);
-    const size_t n = size * count;
-    if (r.body.size() + n > kBodyCap) {
-        r.over_cap = true;
-        return 0;
-    }
-    r.body.insert(r.body.end(), data, data + n);
-    return n;
-}
 
 size_t on_header(char* data, size_t size, size_t count, void* user) {
     auto& r = *static_cast<Response*>(user);
@@ -140,11 +128,11 @@ Exchange perform(CURL* h, std::string_view url, bool no_redirect, const std::opt
         curl_easy_setopt(h, CURLOPT_PROXY, proxy_text.c_str());
         curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
         Response r;
-        curl_easy_setopt(h, CURLOPT_WRITEDATA, &r);
+        curl_easy_setopt(h, CURLOPT_WRITEDATA, &r.body);
         curl_easy_setopt(h, CURLOPT_HEADERDATA, &r);
         const CURLcode rc = curl_easy_perform(h);
         const bool block_fits = r.block_complete && text_length(r.block) < kHeaderBuffer;
-        Exchange out{r.over_cap ? Bytes{} : std::move(r.body), block_fits ? r.block : failed.raw_headers};
+        Exchange out{r.body.over_cap ? Bytes{} : std::move(r.body.bytes), block_fits ? r.block : failed.raw_headers};
         if (rc != CURLE_OK) {
             // Cut off or timed out after the header block: what arrived is the result.
             return r.block_complete ? std::move(out) : failed;
@@ -252,7 +240,7 @@ Bytes http_request(PageRequest& request) {
     ok &= curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L) == CURLE_OK;
     ok &= curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L) == CURLE_OK;
     ok &= curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK;
-    ok &= curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, on_body) == CURLE_OK;
+    ok &= curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, http_internal::write_capped_body) == CURLE_OK;
     ok &= curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, on_header) == CURLE_OK;
     if (method != 0) {
         ok &= curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(post_bytes.size())) == CURLE_OK;

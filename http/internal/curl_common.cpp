@@ -26,6 +26,17 @@ void curl_init_once() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+size_t write_capped_body(char* data, size_t size, size_t count, void* user) {
+    auto& body = *static_cast<CappedBody*>(user);
+    const size_t n = size * count;
+    if (body.bytes.size() + n > body.cap) {
+        body.over_cap = true;
+        return 0;
+    }
+    body.bytes.insert(body.bytes.end(), data, data + n);
+    return n;
+}
+
 bool set_common_options(CURL* h) {
     const HttpTimeouts t = http_timeouts();
     const long low_speed = std::max<long>(1, static_cast<long>(t.low_speed.count()));
