@@ -3,29 +3,12 @@
 // character walk, on any bytes and any optional arguments.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
-#include <memory>
-
+#include "fuzz/text/differential.h"
 #include "text/extract.h"
 #include "text/plain_walk.h"
 
-namespace {
-
-void check(bool same) {
-    if (!same) {
-        std::abort();
-    }
-}
-
-std::string as_text(std::string s) {
-    const size_t nul = s.find('\0');
-    if (nul != std::string::npos) {
-        s.resize(nul);
-    }
-    return s;
-}
-
-}  // namespace
+using differential::as_text;
+using differential::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
@@ -40,9 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string prefix = as_text(in.ConsumeRandomLengthString(3));
     const std::string suffix = as_text(in.ConsumeRandomLengthString(3));
     const std::string text = as_text(in.ConsumeRemainingBytesAsString());
-    const std::unique_ptr<char[]> t(new char[text.size()]);
-    std::copy(text.begin(), text.end(), t.get());
-    const std::string_view tv(t.get(), text.size());
+    const differential::ExactCopy copy(text);
+    const std::string_view tv = copy.view();
 
     check(text_before(tv, left, start, ignore_case) == plain::before(text, left, start, ignore_case));
     const std::optional<int32_t> after_start = no_start ? std::nullopt : std::optional<int32_t>(start);

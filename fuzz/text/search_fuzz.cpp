@@ -3,30 +3,12 @@
 // against the plain character walk of tests/text/plain_walk.h, on any bytes.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
-#include <memory>
-
+#include "fuzz/text/differential.h"
 #include "text/plain_walk.h"
 #include "text/search.h"
 
-namespace {
-
-void check(bool same) {
-    if (!same) {
-        std::abort();
-    }
-}
-
-// A Text never holds a NUL: cut at the first one, as bytes_to_text does.
-std::string as_text(std::string s) {
-    const size_t nul = s.find('\0');
-    if (nul != std::string::npos) {
-        s.resize(nul);
-    }
-    return s;
-}
-
-}  // namespace
+using differential::as_text;
+using differential::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
@@ -36,10 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string sought = as_text(in.ConsumeRandomLengthString(8));
     const std::string replacement = as_text(in.ConsumeRandomLengthString(8));
     const std::string text = as_text(in.ConsumeRemainingBytesAsString());
-    // Exact-size heap copies, so any read past the end is caught.
-    const std::unique_ptr<char[]> t(new char[text.size()]);
-    std::copy(text.begin(), text.end(), t.get());
-    const std::string_view tv(t.get(), text.size());
+    const differential::ExactCopy copy(text);
+    const std::string_view tv = copy.view();
 
     check(text_find(tv, sought, start, ignore_case) == plain::find(text, sought, start, ignore_case));
     const std::optional<int32_t> limit = no_limit ? std::nullopt : std::optional<int32_t>(start);
