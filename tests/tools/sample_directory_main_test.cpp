@@ -1,10 +1,7 @@
 // File: tests/tools/sample_directory_main_test.cpp
 // The queqiao-sample-directory executable: its options, the "listening on" line, serving, and a
 // clean exit on SIGTERM.
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +9,8 @@
 
 #include <string>
 #include <vector>
+
+#include "support/loopback_client.h"
 
 namespace {
 
@@ -59,22 +58,7 @@ int exit_code(pid_t pid) {
 }
 
 std::string get(uint16_t port, const std::string& target) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string out;
-    const std::string request = "GET " + target + " HTTP/1.0\r\n\r\n";
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) > 0) {
-        char buffer[4096];
-        for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
-            out.append(buffer, static_cast<size_t>(n));
-        }
-    }
-    ::close(fd);
-    return out;
+    return raw_exchange(port, "GET " + target + " HTTP/1.0\r\n\r\n");
 }
 
 TEST(SampleDirectoryMain, ServesOnAFreePortUntilTerminated) {

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <set>
 
+#include "support/loopback_client.h"
 #include "tools/sample_server.h"
 
 namespace {
@@ -29,25 +30,6 @@ bool representable_in_gbk(const std::string& utf8) {
     const bool ok = ::iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1);
     ::iconv_close(cd);
     return ok;
-}
-
-// Sends raw request bytes to 127.0.0.1:port and returns everything received until the server closes.
-std::string raw_exchange(uint16_t port, const std::string& request) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string out;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
-        char buffer[4096];
-        for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
-            out.append(buffer, static_cast<size_t>(n));
-        }
-    }
-    ::close(fd);
-    return out;
 }
 
 std::string get(uint16_t port, const std::string& target, const std::string& host = "dir.test:80") {
