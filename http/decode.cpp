@@ -189,31 +189,30 @@ void append_utf16(const uint8_t* p, size_t n, std::u16string& out) {
     out.resize(U_SUCCESS(err) || err == U_STRING_NOT_TERMINATED_WARNING ? at + written : at);
 }
 
-// End of the block that starts at begin: about kBlock bytes on, before an ASCII byte or the lead
-// byte of U+4000..U+9FFF, neither of which can be a continuation byte or a combining mark.
-size_t block_end(const uint8_t* p, size_t begin, size_t size) {
+// End of the block that starts at begin: about kBlock units on, before the first unit at which
+// may_end_before holds, or the end of the text.
+template <typename Unit, typename Boundary>
+size_t block_end(const Unit* p, size_t begin, size_t size, Boundary may_end_before) {
     if (size - begin <= kBlock) {
         return size;
     }
     for (size_t i = begin + kBlock; i < size; ++i) {
-        if (p[i] < 0x80 || (p[i] >= 0xE4 && p[i] <= 0xE9)) {
+        if (may_end_before(p[i])) {
             return i;
         }
     }
     return size;
 }
 
-// Same for UTF-16: before a unit below U+0300 or in U+4000..U+9FFF.
+// UTF-8 blocks end before an ASCII byte or the lead byte of U+4000..U+9FFF, neither of which can
+// be a continuation byte or a combining mark.
+size_t block_end(const uint8_t* p, size_t begin, size_t size) {
+    return block_end(p, begin, size, [](uint8_t b) { return b < 0x80 || (b >= 0xE4 && b <= 0xE9); });
+}
+
+// UTF-16 blocks end before a unit below U+0300 or in U+4000..U+9FFF.
 size_t block_end16(const char16_t* p, size_t begin, size_t size) {
-    if (size - begin <= kBlock) {
-        return size;
-    }
-    for (size_t i = begin + kBlock; i < size; ++i) {
-        if (p[i] < 0x300 || (p[i] >= 0x4000 && p[i] <= 0x9FFF)) {
-            return i;
-        }
-    }
-    return size;
+    return block_end(p, begin, size, [](char16_t u) { return u < 0x300 || (u >= 0x4000 && u <= 0x9FFF); });
 }
 
 void append_gbk_blocks(UConverter* cnv, const char16_t* p, size_t n, Text& out) {
