@@ -1,10 +1,11 @@
 // File: tools/sample_directory_main.cpp
 // queqiao-sample-directory: serves the sample group directory until interrupted.
 //   queqiao-sample-directory [--address=127.0.0.1] [--port=8086|0] [--per-page=20]
-//                            [--fault=KIND[@PAGE[.ITEM]]]... [--stall-ms=60000]
+//                            [--fault=KIND[@PAGE[.ITEM]]]... [--stall-ms=60000] [--log]
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,7 @@ void usage(FILE* out) {
         "                     crlf-title (an item);\n"
         "                     the place defaults to page 2 (item 3)\n"
         "  --stall-ms=N       how long a stalled answer stops (default 60000)\n"
+        "  --log              print the target of every request on standard output\n"
         "Prints \"listening on ADDR:PORT\" once it answers; runs until SIGINT or SIGTERM.\n",
         out);
 }
@@ -41,13 +43,14 @@ int main(int argc, char** argv) {
     std::string address = "127.0.0.1";
     long port = kDefaultPort;
     SampleDirectoryOptions options;
+    bool log = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         std::string_view value;
         if (const size_t eq = arg.find('='); eq != std::string_view::npos) {
             value = arg.substr(eq + 1);
             arg = arg.substr(0, eq);
-        } else if (arg != "--help" && arg != "-h" && i + 1 < argc) {
+        } else if (arg != "--help" && arg != "-h" && arg != "--log" && i + 1 < argc) {
             value = argv[++i];
         }
         long n = 0;
@@ -55,6 +58,8 @@ int main(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") {
             usage(stdout);
             return 0;
+        } else if (arg == "--log") {
+            log = true;
         } else if (arg == "--address") {
             address = std::string(value);
         } else if (arg == "--port") {
@@ -89,6 +94,14 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     SampleDirectoryServer server(options);
+    std::mutex out_mutex;
+    if (log) {
+        server.set_request_hook([&out_mutex](const std::string& target) {
+            std::lock_guard lock(out_mutex);
+            std::printf("%s\n", target.c_str());
+            std::fflush(stdout);
+        });
+    }
     if (!server.start(address, static_cast<uint16_t>(port))) {
         std::fprintf(stderr, "queqiao-sample-directory: cannot listen on %s:%ld\n", address.c_str(), port);
         return 1;
