@@ -64,11 +64,14 @@ QImage decode_pcx(std::span<const uint8_t> d) {
         line * 8 < static_cast<size_t>(w) * bpp) {
         return {};
     }
-    std::vector<uint8_t> pixels(line * planes * h);
-    if (pixels.size() > static_cast<size_t>(kMaxPictureBytes)) {
+    // Sized and checked before anything is allocated: the header alone may claim gigabytes, and
+    // a body can never unpack to more than 63 bytes for each of its bytes.
+    const auto body = d.subspan(kHeader);
+    const size_t needed = line * static_cast<size_t>(planes) * static_cast<size_t>(h);
+    if (needed > static_cast<size_t>(kMaxPictureBytes) || needed > body.size() * (rle ? 63 : 1)) {
         return {};
     }
-    const auto body = d.subspan(kHeader);
+    std::vector<uint8_t> pixels(needed);
     if (!unpack(body, rle, pixels)) {
         return {};
     }
